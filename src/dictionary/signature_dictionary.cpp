@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <array>
-#include <cstdint>
 #include <cstdlib>
 #include <cstring>
 #include <memory>
@@ -27,26 +26,25 @@ struct signature_dictionary_state {
   std::size_t text_size = 0;
   std::size_t text_capacity = 0;
 
+  // The words of a signature form a chain, kept ascending as words are added: the check
+  // for a repeat walks the chain anyway, so keeping it sorted costs nothing more, and a
+  // lookup hands the chain out as it is.
   std::vector<std::uint32_t> word_offset;  // where each word starts in text
-  std::vector<std::uint32_t> next_word;    // the word added before it under its signature
+  std::vector<std::uint32_t> next_word;    // the next greater word under its signature
 
-  std::vector<std::uint32_t> signature_latest;  // the last word added under each signature
-  std::vector<std::uint32_t> signature_size;    // how many words each signature holds
+  std::vector<std::uint32_t> signature_first;  // the smallest word of each signature
+  std::vector<std::uint32_t> signature_size;   // how many words each signature holds
 
   // A signature is found by the multiset of its letters, so neither a word being added
   // nor a key being looked up needs sorting, and no signature string is stored.
   std::vector<table_slot> signature_slots;
 
-  // A new word is checked against the words of its own signature, nearly always one or
-  // two. Only signatures that grow past many_words also keep their words in a table, so a
-  // list of permutations cannot make loading quadratic.
+  // Signatures that grow past many_words (lists of permutations, not languages) also keep
+  // their words in a table, take new words at the front of the chain, and are sorted again
+  // on their next lookup: loading stays linear however large a signature grows.
   std::vector<table_slot> word_slots;
   std::size_t words_in_table = 0;
-
-  // The words grouped by signature and sorted, made on the first find after a change.
-  bool listing_ready = true;
-  std::vector<const char*> listed_words;
-  std::vector<std::uint32_t> listing_start;  // per signature, then the end of the last
+  std::vector<bool> signature_unsorted;
 };
 
 constexpr std::uint32_t many_words = 32;
@@ -67,12 +65,14 @@ constexpr std::array<std::uint64_t, 26> letter_keys = [] {
   return keys;
 }();
 
-bool is_letter(unsigned char c) { return c >= 'a' && c <= 'z'; }
-
-std::uint64_t letters_hash(std::string_view letters) {
+// The hash of a word's letters, or nothing when a byte is not one of a..z.
+std::optional<std::uint64_t> letters_hash(std::string_view word) {
   std::uint64_t sum = 0;
-  for (unsigned char c : letters) sum += letter_keys[c - 'a'];
-  return mix(sum + letters.size());
+  for (unsigned char c : word) {
+    if (c < 'a' || c > 'z') return std::nullopt;
+    sum += letter_keys[c - 'a'];
+  }
+  return mix(sum + word.size());
 }
 
 std::uint64_t word_hash(std::string_view word) {
@@ -86,6 +86,8 @@ std::uint32_t hash_bits_of(std::uint64_t hash) { return static_cast<std::uint32_
 std::size_t home_slot(std::uint32_t hash_bits, std::size_t capacity) {
   return static_cast<std::size_t>((std::uint64_t{hash_bits} * capacity) >> 32);
 }
+
+std::size_t next_slot(std::size_t i, std::size_t capacity) { return i + 1 == capacity ? 0 : i + 1; }
 
 const char* word_text(std::uint32_t word) {
   return signature_dictionary.text.get() + signature_dictionary.word_offset[word];
@@ -102,8 +104,14 @@ bool same_letters(std::string_view a, const char* b) {
   return b_size == a.size();
 }
 
-bool same_word(std::string_view a, const char* b) {
-  return std::memcmp(a.data(), b, a.size()) == 0 && b[a.size()] == '\0';
+// Compares a word with a zero-terminated stored one, as unsigned bytes.
+int compare_text(std::string_view a, const char* b) {
+  for (std::size_t i = 0; i < a.size(); ++i) {
+    auto x = static_cast<unsigned char>(a[i]);
+    auto y = static_cast<unsigned char>(b[i]);
+    if (x != y) return x < y ? -1 : 1;
+  }
+  return b[a.size()] == '\0' ? 0 : -1;
 }
 
 // The signature whose letters are those of key, or no_entry.
@@ -111,85 +119,39 @@ std::uint32_t find_signature(std::string_view key, std::uint64_t hash) {
   const auto& slots = signature_dictionary.signature_slots;
   if (slots.empty()) return no_entry;
   std::uint32_t bits = hash_bits_of(hash);
-  for (std::size_t i = home_slot(bits, slots.size());; i = (i + 1 == slots.size()) ? 0 : i + 1) {
+  for (std::size_t i = home_slot(bits, slots.size());; i = next_slot(i, slots.size())) {
     const table_slot& slot = slots[i];
     if (slot.id == no_entry) return no_entry;
-    if (slot.hash_bits == bits &&
-        same_letters(key, word_text(signature_dictionary.signature_latest[slot.id])))
+    if (slot.hash_bits == bits && same_letters(key, word_text(signature_dictionary.signature_first[slot.id])))
       return slot.id;
   }
 }
 
-bool word_present(std::string_view word, std::uint64_t hash) {
+bool in_word_table(std::string_view word) {
   const auto& slots = signature_dictionary.word_slots;
   if (slots.empty()) return false;
-  std::uint32_t bits = hash_bits_of(hash);
-  for (std::size_t i = home_slot(bits, slots.size());; i = (i + 1 == slots.size()) ? 0 : i + 1) {
+  std::uint32_t bits = hash_bits_of(word_hash(word));
+  for (std::size_t i = home_slot(bits, slots.size());; i = next_slot(i, slots.size())) {
     const table_slot& slot = slots[i];
     if (slot.id == no_entry) return false;
-    if (slot.hash_bits == bits && same_word(word, word_text(slot.id))) return true;
+    if (slot.hash_bits == bits && compare_text(word, word_text(slot.id)) == 0) return true;
   }
 }
 
 void place(std::vector<table_slot>& slots, table_slot entry) {
   std::size_t i = home_slot(entry.hash_bits, slots.size());
-  while (slots[i].id != no_entry) i = (i + 1 == slots.size()) ? 0 : i + 1;
+  while (slots[i].id != no_entry) i = next_slot(i, slots.size());
   slots[i] = entry;
 }
 
-// Keeps a table at most 80% full, growing by half. Each slot keeps the hash bits that place it, so
-// growing re-places the slots without reading or hashing a single word again.
+// Keeps a table at most 80% full, growing by half. Each slot keeps the hash bits that
+// place it, so growing re-places the slots in one pass without reading a word again.
 void make_room(std::vector<table_slot>& slots, std::size_t entries) {
   if ((entries + 1) * 5 <= slots.size() * 4) return;
   std::vector<table_slot> old(std::max<std::size_t>(64, slots.size() + slots.size() / 2), table_slot{no_entry, 0});
   old.swap(slots);
   for (const table_slot& entry : old)
     if (entry.id != no_entry) place(slots, entry);
-}
-
-std::uint32_t append_word_text(std::string_view word) {
-  auto& d = signature_dictionary;
-  std::size_t needed = d.text_size + word.size() + 1;
-  if (needed > 0xFFFFFFFFu) throw std::bad_alloc();
-  if (needed > d.text_capacity) {
-    std::size_t capacity = std::max({needed, d.text_capacity + d.text_capacity / 2, std::size_t{1} << 16});
-    void* grown = std::realloc(d.text.get(), capacity);
-    if (!grown) throw std::bad_alloc();
-    d.text.release();
-    d.text.reset(static_cast<char*>(grown));
-    d.text_capacity = capacity;
-  }
-  auto offset = static_cast<std::uint32_t>(d.text_size);
-  std::memcpy(d.text.get() + offset, word.data(), word.size());
-  d.text.get()[offset + word.size()] = '\0';
-  d.text_size = needed;
-  return offset;
-}
-
-bool less_text(const char* a, const char* b) { return std::strcmp(a, b) < 0; }
-
-// Lays the words out grouped by signature, each group ascending.
-void prepare_listing() {
-  auto& d = signature_dictionary;
-  std::size_t signatures = d.signature_size.size();
-  d.listing_start.assign(signatures + 1, 0);
-  for (std::size_t s = 0; s < signatures; ++s) d.listing_start[s + 1] = d.listing_start[s] + d.signature_size[s];
-  d.listed_words.resize(d.word_offset.size());
-  for (std::size_t s = 0; s < signatures; ++s) {
-    auto first = d.listed_words.begin() + d.listing_start[s];
-    auto out = first;
-    for (std::uint32_t w = d.signature_latest[s]; w != no_entry; w = d.next_word[w]) *out++ = word_text(w);
-    if (out - first > 1) std::sort(first, out, less_text);
-  }
-  d.listing_ready = true;
-}
-
-bool word_under_signature(std::string_view word, std::uint32_t sig) {
-  const auto& d = signature_dictionary;
-  if (d.signature_size[sig] >= many_words) return word_present(word, word_hash(word));
-  for (std::uint32_t w = d.signature_latest[sig]; w != no_entry; w = d.next_word[w])
-    if (same_word(word, word_text(w))) return true;
-  return false;
 }
 
 void put_in_word_table(std::uint32_t word) {
@@ -199,8 +161,92 @@ void put_in_word_table(std::uint32_t word) {
   ++d.words_in_table;
 }
 
-bool is_stored_form(std::string_view word) {
-  return std::all_of(word.begin(), word.end(), [](char c) { return is_letter(static_cast<unsigned char>(c)); });
+void reserve_text(std::size_t needed) {
+  auto& d = signature_dictionary;
+  if (needed <= d.text_capacity) return;
+  std::size_t capacity = std::max({needed, d.text_capacity + d.text_capacity / 2, std::size_t{1} << 16});
+  void* grown = std::realloc(d.text.get(), capacity);
+  if (!grown) throw std::bad_alloc();
+  d.text.release();
+  d.text.reset(static_cast<char*>(grown));
+  d.text_capacity = capacity;
+}
+
+template <typename T>
+void reserve_more(std::vector<T>& items, std::size_t more) {
+  std::size_t needed = items.size() + more;
+  if (needed > items.capacity()) items.reserve(std::max(needed, items.capacity() + items.capacity() / 2));
+}
+
+// Stores a word's text; the word's number is returned.
+std::uint32_t store_word(std::string_view word) {
+  auto& d = signature_dictionary;
+  auto id = static_cast<std::uint32_t>(d.word_offset.size());
+  std::size_t needed = d.text_size + word.size() + 1;
+  if (id == no_entry || needed > 0xFFFFFFFFu) throw std::bad_alloc();
+  reserve_text(needed);
+  char* stored = d.text.get() + d.text_size;
+  std::memcpy(stored, word.data(), word.size());
+  stored[word.size()] = '\0';
+  d.word_offset.push_back(static_cast<std::uint32_t>(d.text_size));
+  d.text_size = needed;
+  return id;
+}
+
+std::uint32_t new_signature(std::string_view word, std::uint64_t letters) {
+  auto& d = signature_dictionary;
+  auto sig = static_cast<std::uint32_t>(d.signature_size.size());
+  d.signature_first.push_back(store_word(word));
+  d.next_word.push_back(no_entry);
+  d.signature_size.push_back(1);
+  d.signature_unsorted.push_back(false);
+  make_room(d.signature_slots, sig);
+  place(d.signature_slots, {sig, hash_bits_of(letters)});
+  return sig;
+}
+
+// Adds a word to a large signature: checked in the word table, put first in the chain.
+bool add_to_large_signature(std::string_view word, std::uint32_t sig) {
+  auto& d = signature_dictionary;
+  if (in_word_table(word)) return false;
+  std::uint32_t id = store_word(word);
+  d.next_word.push_back(d.signature_first[sig]);
+  d.signature_first[sig] = id;
+  d.signature_unsorted[sig] = true;
+  ++d.signature_size[sig];
+  put_in_word_table(id);
+  return true;
+}
+
+// Links a word into its place in the signature's ascending chain, unless it is there.
+bool add_to_signature(std::string_view word, std::uint32_t sig) {
+  auto& d = signature_dictionary;
+  if (d.signature_size[sig] >= many_words) return add_to_large_signature(word, sig);
+  std::uint32_t previous = no_entry;  // the word the new one follows; none when it goes first
+  std::uint32_t following = d.signature_first[sig];
+  for (; following != no_entry; previous = following, following = d.next_word[following]) {
+    int order = compare_text(word, word_text(following));
+    if (order == 0) return false;
+    if (order < 0) break;
+  }
+  std::uint32_t id = store_word(word);
+  d.next_word.push_back(following);
+  (previous == no_entry ? d.signature_first[sig] : d.next_word[previous]) = id;
+  if (++d.signature_size[sig] == many_words)
+    for (std::uint32_t w = d.signature_first[sig]; w != no_entry; w = d.next_word[w]) put_in_word_table(w);
+  return true;
+}
+
+void sort_chain(std::uint32_t sig) {
+  auto& d = signature_dictionary;
+  std::vector<std::uint32_t> words;
+  for (std::uint32_t w = d.signature_first[sig]; w != no_entry; w = d.next_word[w]) words.push_back(w);
+  std::sort(words.begin(), words.end(),
+            [](std::uint32_t a, std::uint32_t b) { return std::strcmp(word_text(a), word_text(b)) < 0; });
+  d.signature_first[sig] = words.front();
+  for (std::size_t i = 0; i + 1 < words.size(); ++i) d.next_word[words[i]] = words[i + 1];
+  d.next_word[words.back()] = no_entry;
+  d.signature_unsorted[sig] = false;
 }
 
 }  // namespace
@@ -214,52 +260,51 @@ signature signature_of(std::string_view word) {
 
 bool add_word(std::string_view word) {
   // The loader hands over only lines of a..z; anything else has no place in the index.
-  if (!is_stored_form(word)) return false;
-  auto& d = signature_dictionary;
-  std::uint64_t letters = letters_hash(word);
-  std::uint32_t sig = find_signature(word, letters);
-  if (sig != no_entry && word_under_signature(word, sig)) return false;
-
-  auto id = static_cast<std::uint32_t>(d.word_offset.size());
-  if (id == no_entry) throw std::bad_alloc();
-  d.word_offset.push_back(append_word_text(word));
+  std::optional<std::uint64_t> letters = letters_hash(word);
+  if (!letters) return false;
+  std::uint32_t sig = find_signature(word, *letters);
   if (sig == no_entry) {
-    sig = static_cast<std::uint32_t>(d.signature_size.size());
-    d.signature_latest.push_back(no_entry);
-    d.signature_size.push_back(0);
-    make_room(d.signature_slots, sig);
-    place(d.signature_slots, {sig, hash_bits_of(letters)});
+    new_signature(word, *letters);
+    return true;
   }
-  d.next_word.push_back(d.signature_latest[sig]);
-  d.signature_latest[sig] = id;
-  std::uint32_t size = ++d.signature_size[sig];
-  if (size == many_words) {
-    for (std::uint32_t w = id; w != no_entry; w = d.next_word[w]) put_in_word_table(w);
-  } else if (size > many_words) {
-    put_in_word_table(id);
-  }
-  d.listing_ready = false;
-  return true;
+  return add_to_signature(word, sig);
+}
+
+void expect_word_list_bytes(std::size_t bytes) {
+  // Text never needs more than the list's bytes; word and signature counts are guessed
+  // from a typical line of ten bytes. Capacity never used is never touched, so a guess too
+  // large costs address space, not memory. The slot table grows as it fills instead: it is
+  // written in full, and a list of rejected lines would leave a large one empty.
+  auto& d = signature_dictionary;
+  std::size_t words = bytes / 10;
+  reserve_text(d.text_size + bytes + 1);
+  reserve_more(d.word_offset, words);
+  reserve_more(d.next_word, words);
+  reserve_more(d.signature_first, words);
+  reserve_more(d.signature_size, words);
 }
 
 std::optional<word_set> find(std::string_view key) {
   // Only keys of ascending letters are ever stored.
-  for (std::size_t i = 0; i < key.size(); ++i) {
-    if (!is_letter(static_cast<unsigned char>(key[i])) || (i > 0 && key[i] < key[i - 1])) return std::nullopt;
-  }
-  std::uint32_t sig = find_signature(key, letters_hash(key));
+  for (std::size_t i = 1; i < key.size(); ++i)
+    if (key[i] < key[i - 1]) return std::nullopt;
+  std::optional<std::uint64_t> letters = letters_hash(key);
+  if (!letters) return std::nullopt;
+  std::uint32_t sig = find_signature(key, *letters);
   if (sig == no_entry) return std::nullopt;
-  if (!signature_dictionary.listing_ready) prepare_listing();
-  const char* const* words = signature_dictionary.listed_words.data();
-  return word_set{words + signature_dictionary.listing_start[sig], words + signature_dictionary.listing_start[sig + 1]};
+  if (signature_dictionary.signature_unsorted[sig]) sort_chain(sig);
+  return word_set{signature_dictionary.signature_first[sig], static_cast<int>(signature_dictionary.signature_size[sig])};
+}
+
+const char* word_set::iterator::operator*() const { return word_text(word); }
+
+word_set::iterator& word_set::iterator::operator++() {
+  word = signature_dictionary.next_word[word];
+  return *this;
 }
 
 std::size_t signature_count() { return signature_dictionary.signature_size.size(); }
 
-std::string_view signature_word(std::size_t i) {
-  return word_text(signature_dictionary.signature_latest[i]);
-}
+std::string_view signature_word(std::size_t i) { return word_text(signature_dictionary.signature_first[i]); }
 
-void clear_dictionary() {
-  signature_dictionary = signature_dictionary_state{};
-}
+void clear_dictionary() { signature_dictionary = signature_dictionary_state{}; }

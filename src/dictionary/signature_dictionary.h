@@ -6,11 +6,14 @@
 //
 // Promises:
 //  - a word is stored once, under its own signature; a present signature has >= 1 word;
+//  - only words of the bytes a..z are stored, the empty word included;
 //  - find never creates an entry and copies no words;
 //  - the words of a present signature are listed in ascending byte order.
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
+#include <iterator>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -20,18 +23,37 @@ using signature = std::string;
 // The bytes of word in ascending order of their unsigned values; word is untouched.
 signature signature_of(std::string_view word);
 
-// Stores word under its signature. True when the word was not in the dictionary before.
+// Stores word under its signature. True when the word was not in the dictionary before;
+// false also for a word with a byte outside a..z, which is not stored.
 bool add_word(std::string_view word);
 
 // The words of one present signature, ascending. Valid until the next add_word.
 struct word_set {
-  const char* const* first;
-  const char* const* last;
+  std::uint32_t first;  // the smallest word
+  int count;
 
-  const char* const* begin() const { return first; }
-  const char* const* end() const { return last; }
-  int size() const { return static_cast<int>(last - first); }
+  struct iterator {
+    using iterator_category = std::forward_iterator_tag;
+    using value_type = const char*;
+    using difference_type = std::ptrdiff_t;
+    using pointer = const value_type*;
+    using reference = value_type;
+
+    std::uint32_t word;
+    const char* operator*() const;
+    iterator& operator++();
+    bool operator==(const iterator& other) const { return word == other.word; }
+    bool operator!=(const iterator& other) const { return word != other.word; }
+  };
+
+  iterator begin() const { return {first}; }
+  iterator end() const { return {0xFFFFFFFFu}; }
+  int size() const { return count; }
 };
+
+// A hint that about this many bytes of word lists are about to be added: the dictionary
+// makes room once instead of growing step by step. Changes nothing that can be seen.
+void expect_word_list_bytes(std::size_t bytes);
 
 // The words stored under the signature, or nothing when none are.
 std::optional<word_set> find(std::string_view signature);

@@ -19,6 +19,11 @@ int open_word_list_file(const char* name) {
   return file;
 }
 
+std::size_t word_list_file_size(int file) {
+  struct _stat64 status;
+  return _fstat64(file, &status) == 0 ? static_cast<std::size_t>(status.st_size) : 0;
+}
+
 long read_word_list_file(int file, char* buffer, std::size_t size) {
   unsigned int chunk = size > (1u << 30) ? (1u << 30) : static_cast<unsigned int>(size);
   return _read(file, buffer, chunk);
@@ -42,6 +47,11 @@ int open_word_list_file(const char* name) {
     return no_word_list_file;
   }
   return file;
+}
+
+std::size_t word_list_file_size(int file) {
+  struct stat status;
+  return fstat(file, &status) == 0 ? static_cast<std::size_t>(status.st_size) : 0;
 }
 
 long read_word_list_file(int file, char* buffer, std::size_t size) {

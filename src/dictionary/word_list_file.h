@@ -13,6 +13,9 @@ constexpr int no_word_list_file = -1;
 // A file handle for reading, or no_word_list_file.
 int open_word_list_file(const char* name);
 
+// The file's size in bytes when it was opened.
+std::size_t word_list_file_size(int file);
+
 // Reads up to size bytes; returns how many, 0 at the end of the file, -1 on a read error.
 long read_word_list_file(int file, char* buffer, std::size_t size);
 

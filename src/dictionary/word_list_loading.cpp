@@ -91,6 +91,7 @@ void finish_word_list(word_list_reader& reader, const word_visitor& visit) {
 int load_word_list(const char* name) {
   int file = open_word_list_file(name);
   if (file == no_word_list_file) return 0;
+  expect_word_list_bytes(word_list_file_size(file));
   constexpr std::size_t buffer_size = std::size_t{1} << 17;
   static const std::unique_ptr<char[]> buffer(new char[buffer_size]);
   int new_words = 0;
