@@ -292,8 +292,7 @@ std::optional<word_set> find(std::string_view key) {
   if (!letters) return std::nullopt;
   std::uint32_t sig = find_signature(key, *letters);
   if (sig == no_entry) return std::nullopt;
-  if (signature_dictionary.signature_unsorted[sig]) sort_chain(sig);
-  return word_set{signature_dictionary.signature_first[sig], static_cast<int>(signature_dictionary.signature_size[sig])};
+  return signature_words(sig);
 }
 
 const char* word_set::iterator::operator*() const { return word_text(word); }
@@ -305,6 +304,10 @@ word_set::iterator& word_set::iterator::operator++() {
 
 std::size_t signature_count() { return signature_dictionary.signature_size.size(); }
 
-std::string_view signature_word(std::size_t i) { return word_text(signature_dictionary.signature_first[i]); }
+word_set signature_words(std::size_t i) {
+  auto& d = signature_dictionary;
+  if (d.signature_unsorted[i]) sort_chain(static_cast<std::uint32_t>(i));
+  return word_set{d.signature_first[i], static_cast<int>(d.signature_size[i])};
+}
 
 void clear_dictionary() { signature_dictionary = signature_dictionary_state{}; }

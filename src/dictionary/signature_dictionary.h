@@ -61,9 +61,9 @@ std::optional<word_set> find(std::string_view signature);
 // How many signatures the dictionary holds.
 std::size_t signature_count();
 
-// One word of the i-th signature (0 <= i < signature_count(), in no particular order).
+// The words of the i-th signature (0 <= i < signature_count(), in no particular order).
 // Lets a search visit every signature once without building its string.
-std::string_view signature_word(std::size_t i);
+word_set signature_words(std::size_t i);
 
 // Empties the dictionary, as at program start. For the tests.
 void clear_dictionary();

@@ -11,8 +11,10 @@ void mark_present(present_parts& present, std::uint32_t index) {
 }
 
 void look_up_each_part(const query_parts& parts, present_parts& present) {
-  for (std::uint32_t index = 1; index < parts.part_count; ++index)
-    if (find(part_signature(parts, index))) present.indices.push_back(index);
+  for (std::uint32_t index = 1; index < parts.part_count; ++index) {
+    std::string signature = part_signature(parts, index);
+    if (std::optional<word_set> words = find(signature)) present.list.push_back({index, std::move(signature), *words});
+  }
 }
 
 // Visits every signature once through one of its words, which holds the same letters.
@@ -28,7 +30,8 @@ void scan_dictionary(const query_parts& parts, present_parts& present) {
   std::size_t longest = 0;
   for (int copies : parts.copies) longest += static_cast<std::size_t>(copies);
   for (std::size_t s = 0, count = signature_count(); s < count; ++s) {
-    std::string_view word = signature_word(s);
+    word_set words = signature_words(s);
+    std::string_view word = *words.begin();
     if (word.empty() || word.size() > longest) continue;
     std::uint32_t index = 0;
     std::size_t used = 0;
@@ -39,9 +42,10 @@ void scan_dictionary(const query_parts& parts, present_parts& present) {
       index += place[c];
     }
     for (std::size_t i = 0; i < used; ++i) ++available[static_cast<unsigned char>(word[i])];
-    if (used == word.size()) present.indices.push_back(index);
+    if (used == word.size()) present.list.push_back({index, signature_of(word), words});
   }
-  std::sort(present.indices.begin(), present.indices.end());
+  std::sort(present.list.begin(), present.list.end(),
+            [](const present_part& a, const present_part& b) { return a.index < b.index; });
 }
 
 }  // namespace
@@ -82,6 +86,11 @@ std::uint32_t part_mask(const query_parts& parts, std::uint32_t index) {
   return mask;
 }
 
+const present_part& part_at(const present_parts& present, std::uint32_t index) {
+  return *std::lower_bound(present.list.begin(), present.list.end(), index,
+                           [](const present_part& part, std::uint32_t i) { return part.index < i; });
+}
+
 present_parts find_present_parts(const query_parts& parts, presence_search how) {
   present_parts present;
   present.bits.assign(parts.part_count / 64 + 1, 0);
@@ -94,6 +103,6 @@ present_parts find_present_parts(const query_parts& parts, presence_search how) 
     look_up_each_part(parts, present);
   else
     scan_dictionary(parts, present);
-  for (std::uint32_t index : present.indices) mark_present(present, index);
+  for (const present_part& part : present.list) mark_present(present, part.index);
   return present;
 }

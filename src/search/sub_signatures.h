@@ -20,6 +20,8 @@
 #include <string_view>
 #include <vector>
 
+#include "dictionary/signature_dictionary.h"
+
 struct query_parts {
   std::string letters;                  // the distinct letters, ascending
   std::vector<int> copies;              // how often each occurs in the query
@@ -41,9 +43,16 @@ std::uint32_t part_mask(const query_parts& parts, std::uint32_t index);
 
 enum class presence_search { automatic, look_up_each_part, scan_dictionary };
 
+// A part the dictionary holds.
+struct present_part {
+  std::uint32_t index;
+  std::string signature;
+  word_set words;
+};
+
 struct present_parts {
-  std::vector<std::uint32_t> indices;   // ascending, the empty part left out
-  std::vector<std::uint64_t> bits;      // bit i set when part i is present
+  std::vector<present_part> list;  // ascending by index, the empty part left out
+  std::vector<std::uint64_t> bits; // bit i set when part i is present
 };
 
 present_parts find_present_parts(const query_parts& parts, presence_search how = presence_search::automatic);
@@ -51,3 +60,6 @@ present_parts find_present_parts(const query_parts& parts, presence_search how =
 inline bool is_present(const present_parts& present, std::uint32_t index) {
   return (present.bits[index >> 6] >> (index & 63)) & 1u;
 }
+
+// A present part, by its index.
+const present_part& part_at(const present_parts& present, std::uint32_t index);

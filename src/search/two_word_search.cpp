@@ -6,13 +6,11 @@
 
 namespace {
 
-void print_division(const std::string& first, const std::string& second) {
-  word_set first_words = *find(first);
-  word_set second_words = *find(second);
-  print_formatted("  %s : %s : %d*%d entries\n", first.c_str(), second.c_str(), first_words.size(),
-                  second_words.size());
-  print_words("    fm:", first_words);
-  print_words("    la:", second_words);
+void print_division(const present_part& first, const present_part& second) {
+  print_formatted("  %s : %s : %d*%d entries\n", first.signature.c_str(), second.signature.c_str(),
+                  first.words.size(), second.words.size());
+  print_words("    fm:", first.words);
+  print_words("    la:", second.words);
 }
 
 }  // namespace
@@ -36,9 +34,9 @@ void search_two_words(std::string word) {
   query_parts parts = parts_of(query);
   present_parts present = find_present_parts(parts);
   std::uint32_t whole = parts.part_count - 1;
-  for (std::uint32_t first : present.indices) {
-    std::uint32_t second = whole - first;
-    if (second < first) break;
-    if (is_present(present, second)) print_division(part_signature(parts, first), part_signature(parts, second));
+  for (const present_part& first : present.list) {
+    std::uint32_t second = whole - first.index;
+    if (second < first.index) break;
+    if (is_present(present, second)) print_division(first, part_at(present, second));
   }
 }
