@@ -6,7 +6,9 @@
 
 #if defined(_WIN32)
 // Arguments are taken as the runtime splits them; a * or ? stays part of the query word.
-extern "C" int _dowildcard = 0;
+extern "C" {
+int _dowildcard = 0;
+}
 #endif
 
 int main(int argc, char** argv) {
