@@ -10,14 +10,21 @@
 
 namespace {
 
-// One slot of an open-addressing table: the entry it names and the 32 bits of that
-// entry's hash that chose its home slot. They also settle most mismatches without
-// touching the text.
+// One slot of an open-addressing table: the entry it names (plus one: an empty slot is
+// all zero bytes) and the 32 bits of that entry's hash that chose its home slot. They
+// also settle most mismatches without touching the text.
 struct table_slot {
-  std::uint32_t id;
+  std::uint32_t entry;
   std::uint32_t hash_bits;
 };
 constexpr std::uint32_t no_entry = 0xFFFFFFFFu;
+
+// Made with calloc, so the pages of a table sized for more than it gets are never touched
+// and cost no memory.
+struct slot_table {
+  std::unique_ptr<table_slot, void (*)(void*)> slots{nullptr, std::free};
+  std::size_t capacity = 0;
+};
 
 struct signature_dictionary_state {
   // Every stored word, each ending in a zero byte, in the order the words were added.
@@ -37,12 +44,12 @@ struct signature_dictionary_state {
 
   // A signature is found by the multiset of its letters, so neither a word being added
   // nor a key being looked up needs sorting, and no signature string is stored.
-  std::vector<table_slot> signature_slots;
+  slot_table signature_slots;
 
   // Signatures that grow past many_words (lists of permutations, not languages) also keep
   // their words in a table, take new words at the front of the chain, and are sorted again
   // on their next lookup: loading stays linear however large a signature grows.
-  std::vector<table_slot> word_slots;
+  slot_table word_slots;
   std::size_t words_in_table = 0;
   std::vector<bool> signature_unsorted;
 };
@@ -116,48 +123,54 @@ int compare_text(std::string_view a, const char* b) {
 
 // The signature whose letters are those of key, or no_entry.
 std::uint32_t find_signature(std::string_view key, std::uint64_t hash) {
-  const auto& slots = signature_dictionary.signature_slots;
-  if (slots.empty()) return no_entry;
+  const slot_table& table = signature_dictionary.signature_slots;
+  if (table.capacity == 0) return no_entry;
   std::uint32_t bits = hash_bits_of(hash);
-  for (std::size_t i = home_slot(bits, slots.size());; i = next_slot(i, slots.size())) {
-    const table_slot& slot = slots[i];
-    if (slot.id == no_entry) return no_entry;
-    if (slot.hash_bits == bits && same_letters(key, word_text(signature_dictionary.signature_first[slot.id])))
-      return slot.id;
+  for (std::size_t i = home_slot(bits, table.capacity);; i = next_slot(i, table.capacity)) {
+    const table_slot& slot = table.slots.get()[i];
+    if (slot.entry == 0) return no_entry;
+    std::uint32_t sig = slot.entry - 1;
+    if (slot.hash_bits == bits && same_letters(key, word_text(signature_dictionary.signature_first[sig]))) return sig;
   }
 }
 
 bool in_word_table(std::string_view word) {
-  const auto& slots = signature_dictionary.word_slots;
-  if (slots.empty()) return false;
+  const slot_table& table = signature_dictionary.word_slots;
+  if (table.capacity == 0) return false;
   std::uint32_t bits = hash_bits_of(word_hash(word));
-  for (std::size_t i = home_slot(bits, slots.size());; i = next_slot(i, slots.size())) {
-    const table_slot& slot = slots[i];
-    if (slot.id == no_entry) return false;
-    if (slot.hash_bits == bits && compare_text(word, word_text(slot.id)) == 0) return true;
+  for (std::size_t i = home_slot(bits, table.capacity);; i = next_slot(i, table.capacity)) {
+    const table_slot& slot = table.slots.get()[i];
+    if (slot.entry == 0) return false;
+    if (slot.hash_bits == bits && compare_text(word, word_text(slot.entry - 1)) == 0) return true;
   }
 }
 
-void place(std::vector<table_slot>& slots, table_slot entry) {
-  std::size_t i = home_slot(entry.hash_bits, slots.size());
-  while (slots[i].id != no_entry) i = next_slot(i, slots.size());
-  slots[i] = entry;
+void place(slot_table& table, table_slot slot) {
+  std::size_t i = home_slot(slot.hash_bits, table.capacity);
+  while (table.slots.get()[i].entry != 0) i = next_slot(i, table.capacity);
+  table.slots.get()[i] = slot;
 }
 
-// Keeps a table at most 80% full, growing by half. Each slot keeps the hash bits that
-// place it, so growing re-places the slots in one pass without reading a word again.
-void make_room(std::vector<table_slot>& slots, std::size_t entries) {
-  if ((entries + 1) * 5 <= slots.size() * 4) return;
-  std::vector<table_slot> old(std::max<std::size_t>(64, slots.size() + slots.size() / 2), table_slot{no_entry, 0});
-  old.swap(slots);
-  for (const table_slot& entry : old)
-    if (entry.id != no_entry) place(slots, entry);
+void place(slot_table& table, std::uint32_t id, std::uint32_t hash_bits) { place(table, {id + 1, hash_bits}); }
+
+// Keeps a table at most 80% full, growing by half at least. Each slot keeps the hash bits
+// that place it, so growing re-places the slots in one pass without reading a word again.
+void make_room(slot_table& table, std::size_t entries) {
+  if ((entries + 1) * 5 <= table.capacity * 4) return;
+  std::size_t capacity = std::max({std::size_t{64}, table.capacity + table.capacity / 2, (entries + 1) * 5 / 4 + 1});
+  slot_table grown;
+  grown.slots.reset(static_cast<table_slot*>(std::calloc(capacity, sizeof(table_slot))));
+  if (!grown.slots) throw std::bad_alloc();
+  grown.capacity = capacity;
+  for (std::size_t i = 0; i < table.capacity; ++i)
+    if (table.slots.get()[i].entry != 0) place(grown, table.slots.get()[i]);
+  table = std::move(grown);
 }
 
 void put_in_word_table(std::uint32_t word) {
   auto& d = signature_dictionary;
   make_room(d.word_slots, d.words_in_table);
-  place(d.word_slots, {word, hash_bits_of(word_hash(word_text(word)))});
+  place(d.word_slots, word, hash_bits_of(word_hash(word_text(word))));
   ++d.words_in_table;
 }
 
@@ -201,7 +214,7 @@ std::uint32_t new_signature(std::string_view word, std::uint64_t letters) {
   d.signature_size.push_back(1);
   d.signature_unsorted.push_back(false);
   make_room(d.signature_slots, sig);
-  place(d.signature_slots, {sig, hash_bits_of(letters)});
+  place(d.signature_slots, sig, hash_bits_of(letters));
   return sig;
 }
 
@@ -258,30 +271,53 @@ signature signature_of(std::string_view word) {
   return sorted;
 }
 
-bool add_word(std::string_view word) {
-  // The loader hands over only lines of a..z; anything else has no place in the index.
-  std::optional<std::uint64_t> letters = letters_hash(word);
-  if (!letters) return false;
-  std::uint32_t sig = find_signature(word, *letters);
-  if (sig == no_entry) {
-    new_signature(word, *letters);
-    return true;
+bool add_word(std::string_view word) { return add_words(&word, 1) == 1; }
+
+std::size_t add_words(const std::string_view* words, std::size_t count) {
+  // Most of the cost of adding a word is fetching its home slot from memory. Hashing a
+  // few words ahead and asking for their slots early lets those fetches overlap.
+  constexpr std::size_t ahead = 16;
+  std::optional<std::uint64_t> letters[ahead];
+  std::size_t added = 0;
+  for (std::size_t first = 0; first < count; first += ahead) {
+    std::size_t batch = std::min(ahead, count - first);
+    const slot_table& table = signature_dictionary.signature_slots;
+    for (std::size_t i = 0; i < batch; ++i) {
+      letters[i] = letters_hash(words[first + i]);
+#if defined(__GNUC__)
+      if (letters[i] && table.capacity != 0)
+        __builtin_prefetch(table.slots.get() + home_slot(hash_bits_of(*letters[i]), table.capacity));
+#endif
+    }
+    for (std::size_t i = 0; i < batch; ++i) {
+      // The loader hands over only lines of a..z; anything else has no place in the index.
+      if (!letters[i]) continue;
+      std::string_view word = words[first + i];
+      std::uint32_t sig = find_signature(word, *letters[i]);
+      if (sig == no_entry) {
+        new_signature(word, *letters[i]);
+        ++added;
+      } else if (add_to_signature(word, sig)) {
+        ++added;
+      }
+    }
   }
-  return add_to_signature(word, sig);
+  return added;
 }
 
 void expect_word_list_bytes(std::size_t bytes) {
   // Text never needs more than the list's bytes; word and signature counts are guessed
-  // from a typical line of ten bytes. Capacity never used is never touched, so a guess too
-  // large costs address space, not memory. The slot table grows as it fills instead: it is
-  // written in full, and a list of rejected lines would leave a large one empty.
+  // from a typical line of ten bytes, and a guess too large costs address space, not
+  // memory: capacity never used is never touched. Past 64 MiB the dictionary just grows.
   auto& d = signature_dictionary;
+  bytes = std::min(bytes, std::size_t{64} << 20);
   std::size_t words = bytes / 10;
   reserve_text(d.text_size + bytes + 1);
   reserve_more(d.word_offset, words);
   reserve_more(d.next_word, words);
   reserve_more(d.signature_first, words);
   reserve_more(d.signature_size, words);
+  make_room(d.signature_slots, d.signature_size.size() + words * 3 / 4);
 }
 
 std::optional<word_set> find(std::string_view key) {

@@ -1,6 +1,7 @@
 #include "dictionary/word_list_loading.h"
 
 #include <cstring>
+#include <deque>
 #include <memory>
 
 #include "dictionary/directory_listing.h"
@@ -94,19 +95,34 @@ int load_word_list(const char* name) {
   expect_word_list_bytes(word_list_file_size(file));
   constexpr std::size_t buffer_size = std::size_t{1} << 17;
   static const std::unique_ptr<char[]> buffer(new char[buffer_size]);
-  int new_words = 0;
-  word_visitor visit = [&new_words](std::string_view word) {
-    if (add_word(word)) ++new_words;
+
+  // The words of one read go to the dictionary together. Most are views into the buffer;
+  // a line that was pieced together (it crossed reads or held a carriage return) is
+  // copied, since the reader reuses its line.
+  std::vector<std::string_view> words;
+  std::deque<std::string> pieced;
+  word_visitor visit = [&](std::string_view word) {
+    std::less<const char*> before;
+    bool in_buffer = !before(word.data(), buffer.get()) && before(word.data(), buffer.get() + buffer_size);
+    words.push_back(in_buffer || word.empty() ? word : std::string_view(pieced.emplace_back(word)));
+  };
+  std::size_t new_words = 0;
+  auto add_waiting_words = [&] {
+    new_words += add_words(words.data(), words.size());
+    words.clear();
+    pieced.clear();
   };
   word_list_reader reader;
   while (!reader.data_ended) {
     long got = read_word_list_file(file, buffer.get(), buffer_size);
     if (got <= 0) break;  // a read error ends the file as its end would
     read_word_list_bytes(reader, std::string_view(buffer.get(), static_cast<std::size_t>(got)), visit);
+    add_waiting_words();
   }
   finish_word_list(reader, visit);
+  add_waiting_words();
   close_word_list_file(file);
-  return new_words;
+  return static_cast<int>(new_words);
 }
 
 void load_word_lists() {
