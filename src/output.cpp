@@ -6,25 +6,51 @@
 #include <cstdlib>
 #include <cstring>
 
+#if defined(_WIN32)
+#include <io.h>
+#else
+#include <unistd.h>
+#endif
+
 namespace {
 
+// The one buffer of standard output. The program's output goes out through its own
+// buffer straight to the standard output descriptor: with a flush after every word line,
+// the library's stream layer cost more than the lines themselves.
+std::string buffered;
 std::string* capture_sink = nullptr;
+constexpr std::size_t buffer_limit = std::size_t{1} << 16;
 
 [[noreturn]] void fail_write(int error) {
-  // stderr is unbuffered, so the message is out before the process ends; standard
-  // output is not flushed again, it has already failed.
   std::fprintf(stderr, "anagrams: write error: %s\n", std::strerror(error));
   std::_Exit(1);
 }
 
-void write_bytes(const char* data, std::size_t size) {
-  if (size == 0) return;
-  if (std::fwrite(data, 1, size, stdout) != size) fail_write(errno ? errno : EIO);
+// A write to descriptor 1; on Windows the descriptor is in text mode, so each line feed
+// reaches the console, file or pipe as CR LF.
+long write_standard_output(const char* data, std::size_t size) {
+#if defined(_WIN32)
+  return _write(1, data, static_cast<unsigned int>(size > (1u << 30) ? (1u << 30) : size));
+#else
+  return static_cast<long>(write(1, data, size));
+#endif
 }
 
 void flush_output() {
-  if (std::fflush(stdout) != 0 || std::ferror(stdout)) fail_write(errno ? errno : EIO);
+  const char* data = buffered.data();
+  std::size_t left = buffered.size();
+  while (left > 0) {
+    errno = 0;
+    long written = write_standard_output(data, left);
+    if (written < 0 && errno == EINTR) continue;
+    if (written <= 0) fail_write(errno ? errno : EIO);
+    data += written;
+    left -= static_cast<std::size_t>(written);
+  }
+  buffered.clear();
 }
+
+std::string& sink() { return capture_sink ? *capture_sink : buffered; }
 
 void append_decimal(std::string& line, int value) {
   char digits[12];
@@ -41,8 +67,7 @@ void append_decimal(std::string& line, int value) {
 void print_formatted(const char* format, ...) {
   // Only the two conversions the program's formats use: %s inserts a string's bytes, %d
   // a signed decimal integer. A value is only ever inserted, never read as a format.
-  static std::string line;
-  line.clear();
+  std::string& line = sink();
   va_list arguments;
   va_start(arguments, format);
   for (const char* p = format; *p != '\0'; ++p) {
@@ -57,40 +82,17 @@ void print_formatted(const char* format, ...) {
     }
   }
   va_end(arguments);
-  if (capture_sink) {
-    capture_sink->append(line);
-  } else {
-    errno = 0;
-    write_bytes(line.data(), line.size());
-  }
+  if (!capture_sink && buffered.size() >= buffer_limit) flush_output();
 }
 
 void print_word_line(std::string_view prefix, std::string_view word) {
-  if (capture_sink) {
-    capture_sink->append(prefix).append(word).push_back('\n');
-    return;
-  }
-  errno = 0;
-  // One write of the whole line where it fits a small buffer, as nearly every line does.
-  char line[256];
-  if (prefix.size() + word.size() < sizeof line) {
-    std::memcpy(line, prefix.data(), prefix.size());
-    std::memcpy(line + prefix.size(), word.data(), word.size());
-    line[prefix.size() + word.size()] = '\n';
-    write_bytes(line, prefix.size() + word.size() + 1);
-  } else {
-    write_bytes(prefix.data(), prefix.size());
-    write_bytes(word.data(), word.size());
-    write_bytes("\n", 1);
-  }
-  flush_output();
+  std::string& line = sink();
+  line.append(prefix).append(word).push_back('\n');
+  if (!capture_sink) flush_output();
 }
 
 int finish_output() {
-  if (!capture_sink) {
-    errno = 0;
-    flush_output();
-  }
+  if (!capture_sink) flush_output();
   return 0;
 }
 

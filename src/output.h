@@ -27,7 +27,8 @@ void print_formatted(const char* format, ...) ANAGRAMS_PRINTF_FORMAT(1, 2);
 void print_word_line(std::string_view prefix, std::string_view word);
 
 // Writes out everything still buffered and returns the exit status for a run that
-// reached its end: 0, since any write failure has already ended the process.
+// reached its end: 0, since any write failure has already ended the process. Nothing
+// is written out after main returns, so main ends with this.
 int finish_output();
 
 // Sends every later write into *sink instead of standard output (nullptr restores
