@@ -73,10 +73,14 @@ int part_digit(const query_parts& parts, std::uint32_t index, std::size_t letter
 }
 
 std::string part_signature(const query_parts& parts, std::uint32_t index) {
-  std::string result;
-  for (std::size_t j = 0; j < parts.letters.size(); ++j)
-    result.append(static_cast<std::size_t>(part_digit(parts, index, j)), parts.letters[j]);
-  return result;
+  char letters[32];
+  std::size_t size = 0;
+  for (std::size_t j = 0; j < parts.letters.size(); ++j) {
+    std::uint32_t base = static_cast<std::uint32_t>(parts.copies[j] + 1);
+    for (std::uint32_t copies = index % base; copies > 0; --copies) letters[size++] = parts.letters[j];
+    index /= base;
+  }
+  return std::string(letters, size);
 }
 
 std::uint32_t part_mask(const query_parts& parts, std::uint32_t index) {
