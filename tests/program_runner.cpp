@@ -3,10 +3,15 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <poll.h>
+#include <signal.h>
+#include <sys/resource.h>
+#include <sys/socket.h>
 #include <sys/stat.h>
+#include <sys/un.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
@@ -86,7 +91,7 @@ struct child_failure {
   int error;
 };
 
-enum child_step { step_chdir = 1, step_stdin, step_stderr, step_stdout, step_limits, step_exec };
+enum child_step { step_chdir = 1, step_stdin, step_stderr, step_stdout, step_limits, step_signals, step_exec };
 
 const char* step_name(int step) {
   switch (step) {
@@ -95,6 +100,7 @@ const char* step_name(int step) {
     case step_stderr: return "connecting standard error";
     case step_stdout: return "setting up standard output";
     case step_limits: return "setting the resource limits";
+    case step_signals: return "restoring the signal defaults";
     case step_exec: return "executing the program";
     default: return "starting the program";
   }
@@ -169,6 +175,39 @@ std::string temporary_folder::read_file(const std::string& name) const {
 
 void temporary_folder::make_directory(const std::string& name) const {
   if (mkdir(path_of(name).c_str(), 0755) != 0) fail("mkdir " + path_of(name));
+}
+
+void temporary_folder::append_file(const std::string& name, const std::string& bytes) const {
+  std::string path = path_of(name);
+  int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0644);
+  if (fd < 0) fail("opening " + path);
+  try {
+    write_all(fd, bytes.data(), bytes.size());
+  } catch (...) {
+    close(fd);
+    throw;
+  }
+  if (close(fd) != 0) fail("closing " + path);
+}
+
+void temporary_folder::make_unix_socket(const std::string& name) const {
+  std::string path = path_of(name);
+  sockaddr_un address{};
+  address.sun_family = AF_UNIX;
+  if (path.size() >= sizeof address.sun_path) {
+    errno = ENAMETOOLONG;
+    fail("socket path " + path);
+  }
+  std::copy(path.begin(), path.end(), address.sun_path);
+  int fd = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+  if (fd < 0) fail("socket");
+  if (bind(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0) {
+    int saved = errno;
+    close(fd);
+    errno = saved;
+    fail("bind " + path);
+  }
+  close(fd);
 }
 
 void temporary_folder::make_fifo(const std::string& name) const {
@@ -261,6 +300,12 @@ run_result run_program(const std::string& program, const std::vector<std::string
       report_from_child(report, step_limits);
     if (options.address_space_limit && !lower_limit(RLIMIT_AS, *options.address_space_limit))
       report_from_child(report, step_limits);
+    // The program starts as from a plain shell: SIGPIPE at its default, nothing blocked,
+    // whatever the test process itself was started with.
+    sigset_t no_signals;
+    sigemptyset(&no_signals);
+    if (signal(SIGPIPE, SIG_DFL) == SIG_ERR || sigprocmask(SIG_SETMASK, &no_signals, nullptr) != 0)
+      report_from_child(report, step_signals);
     execv(program.c_str(), argv.data());
     report_from_child(report, step_exec);
   }
@@ -283,6 +328,23 @@ run_result run_program(const std::string& program, const std::vector<std::string
 
   // Both streams are drained together, so neither can fill up and stall the program.
   run_result result;
+  using steady = std::chrono::steady_clock;
+  const bool deadline = options.time_limit.has_value();
+  const steady::time_point deadline_time =
+      steady::now() + (deadline ? *options.time_limit : std::chrono::milliseconds(0));
+  // Milliseconds to the deadline for poll (-1: none), at least 0.
+  auto remaining_ms = [&]() -> int {
+    if (!deadline) return -1;
+    auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline_time - steady::now()).count();
+    return static_cast<int>(std::clamp<long long>(left, 0, 1000 * 1000));
+  };
+  auto kill_for_time = [&] {
+    kill(child, SIGKILL);
+    result.timed_out = true;
+    close_quietly(out_pipe[0]);
+    close_quietly(err_pipe[0]);
+  };
+  if (capture_stdout && options.stdout_read_limit && *options.stdout_read_limit == 0) close_quietly(out_pipe[0]);
   struct stream {
     int& fd;
     std::string& bytes;
@@ -298,7 +360,13 @@ run_result run_program(const std::string& program, const std::vector<std::string
       ++count;
     }
     if (count == 0) break;
-    if (poll(watched, count, -1) < 0) {
+    if (deadline && remaining_ms() == 0) {
+      kill_for_time();
+      break;
+    }
+    int ready = poll(watched, count, remaining_ms());
+    if (ready == 0) continue;  // the deadline is checked above
+    if (ready < 0) {
       if (errno == EINTR) continue;
       int saved = errno;
       close_all();
@@ -309,20 +377,44 @@ run_result run_program(const std::string& program, const std::vector<std::string
     for (nfds_t i = 0; i < count; ++i) {
       if (watched[i].revents == 0) continue;
       char buffer[65536];
-      ssize_t got = read(watched[i].fd, buffer, sizeof buffer);
+      std::size_t wanted = sizeof buffer;
+      const bool limited = &owners[i]->fd == &out_pipe[0] && options.stdout_read_limit.has_value();
+      if (limited) wanted = std::min(wanted, *options.stdout_read_limit - owners[i]->bytes.size());
+      ssize_t got = read(watched[i].fd, buffer, wanted);
       if (got < 0 && (errno == EINTR || errno == EAGAIN)) continue;
       if (got <= 0) {
         close_quietly(owners[i]->fd);
       } else {
         owners[i]->bytes.append(buffer, static_cast<std::size_t>(got));
+        if (limited && owners[i]->bytes.size() >= *options.stdout_read_limit) close_quietly(owners[i]->fd);
       }
     }
   }
 
-  int status = 0;
-  while (waitpid(child, &status, 0) < 0) {
-    if (errno != EINTR) fail("waitpid");
+  // The streams can end before the program does (it may close them); the time limit
+  // still holds while it runs on.
+  if (deadline && !result.timed_out) {
+    for (;;) {
+      siginfo_t info{};
+      if (waitid(P_PID, static_cast<id_t>(child), &info, WEXITED | WNOHANG | WNOWAIT) != 0) {
+        if (errno == EINTR) continue;
+        fail("waitid");
+      }
+      if (info.si_pid == child) break;
+      if (remaining_ms() == 0) {
+        kill_for_time();
+        break;
+      }
+      usleep(5000);
+    }
   }
+
+  int status = 0;
+  rusage usage{};
+  while (wait4(child, &status, 0, &usage) < 0) {
+    if (errno != EINTR) fail("wait4");
+  }
+  result.peak_resident_kib = usage.ru_maxrss;
   if (reported == sizeof failure) {
     errno = failure.error;
     fail(std::string(step_name(failure.step)) + " for " + program);

@@ -5,6 +5,8 @@
 #include <sys/resource.h>
 #include <sys/types.h>
 
+#include <chrono>
+#include <cstddef>
 #include <optional>
 #include <string>
 #include <vector>
@@ -28,7 +30,12 @@ class temporary_folder {
   void write_file(const std::string& name, const std::string& bytes) const;
   std::string read_file(const std::string& name) const;
   void make_directory(const std::string& name) const;
+  // Adds `bytes` at the end of the file `name`, creating it if need be, so a large file
+  // can be written a piece at a time.
+  void append_file(const std::string& name, const std::string& bytes) const;
   void make_fifo(const std::string& name) const;
+  // A Unix-domain socket bound to `name`; nothing listens on it once this returns.
+  void make_unix_socket(const std::string& name) const;
   void make_symbolic_link(const std::string& name, const std::string& target) const;
   void set_mode(const std::string& name, mode_t mode) const;
 
@@ -54,6 +61,13 @@ struct run_options {
   // RLIMIT_AS, the latter in bytes).
   std::optional<rlim_t> open_files_limit;
   std::optional<rlim_t> address_space_limit;
+  // Standard output is captured through a pipe whose reading end is closed as soon as
+  // this many bytes have been read (at once for 0), as "| head -c N" does; later writes
+  // of the program then meet a pipe without a reader.
+  std::optional<std::size_t> stdout_read_limit;
+  // A program still running after this long is killed (SIGKILL) and the result says
+  // timed_out; without it the runner waits for as long as the program runs.
+  std::optional<std::chrono::milliseconds> time_limit;
 };
 
 struct run_result {
@@ -63,10 +77,16 @@ struct run_result {
   int exit_status = -1;
   bool killed_by_signal = false;  // ended by signal_number
   int signal_number = 0;
+  bool timed_out = false;  // killed by the runner when time_limit ran out
+  // The child's peak resident set size in KiB: wait4's ru_maxrss, which also covers the
+  // forked copy of the test process before exec and, under a launcher, the largest of the
+  // processes the launcher waited for.
+  long peak_resident_kib = 0;
 };
 
 // Runs the executable at `program` with argv = {program name, arguments...} in
-// `working_directory`, standard input from /dev/null, and waits for it to end. Throws
+// `working_directory`, standard input from /dev/null, SIGPIPE at its default action and
+// no signal blocked, and waits for it to end. Throws
 // std::runtime_error if the program cannot be started at all.
 run_result run_program(const std::string& program, const std::vector<std::string>& arguments,
                        const std::string& working_directory, const run_options& options = {});
