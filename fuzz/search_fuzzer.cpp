@@ -61,8 +61,8 @@ std::string_view lines_around(std::string_view text, std::size_t at) {
 
 [[noreturn]] void fail(const std::string& query, const std::vector<std::string>& words, const std::string& got,
                        const std::string& expected) {
-  std::size_t at = static_cast<std::size_t>(std::mismatch(got.begin(), got.end(), expected.begin(), expected.end()).first -
-                                            got.begin());
+  std::size_t at = static_cast<std::size_t>(
+      std::mismatch(got.begin(), got.end(), expected.begin(), expected.end()).first - got.begin());
   std::fprintf(stderr, "search_fuzzer: the searches for \"");
   print_escaped(query);
   std::fprintf(stderr, "\" print %zu bytes, the literal searches %zu; they differ from byte %zu on.\n", got.size(),
@@ -96,7 +96,9 @@ void compare_searches(const std::string& query, const std::vector<std::string>& 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   if (size == 0) return 0;
   const int letters = data[0] >= 'a' && data[0] <= 'z' ? data[0] - 'a' + 1 : 1 + data[0] % 8;
-  auto fold = [letters](unsigned char c) { return static_cast<char>('a' + (c >= 'a' && c <= 'z' ? c - 'a' : c) % letters); };
+  auto fold = [letters](unsigned char c) {
+    return static_cast<char>('a' + (c >= 'a' && c <= 'z' ? c - 'a' : c) % letters);
+  };
 
   clear_dictionary();
   literal_dictionary.clear();

@@ -92,9 +92,7 @@ std::vector<std::string> listing_order(const std::string& output, std::vector<st
   return expected;
 }
 
-std::string count_line(const std::string& name, int count) {
-  return name + " : " + std::to_string(count) + " words\n";
-}
+std::string count_line(const std::string& name, int count) { return name + " : " + std::to_string(count) + " words\n"; }
 std::string total_line(int total) { return "--total : " + std::to_string(total) + " words\n"; }
 
 void expect_clean_exit(const run_result& result, const std::string& case_name) {
@@ -131,8 +129,8 @@ void check_cases(const std::vector<run_case>& cases) {
     }
     std::string expected;
     for (const std::string& name : listing_order(result.standard_output, names)) {
-      auto entry = std::find_if(c.entries.begin(), c.entries.end(),
-                                [&](const folder_entry& e) { return e.name == name; });
+      auto entry =
+          std::find_if(c.entries.begin(), c.entries.end(), [&](const folder_entry& e) { return e.name == name; });
       expected += count_line(name, *entry->count);
     }
     expected += total_line(total) + c.expected_blocks;
@@ -213,7 +211,10 @@ TEST(EndToEndWordLists, CountLinesAndAcceptedWords) {
            block("space", no_single_word, nothing_found, nothing_found) +
            block("kept", "Single word : 1 words\n  kept\n", nothing_found, nothing_found)},
       {"a byte-order mark costs the first line",
-       {word_list("g01", "\xEF\xBB\xBF" "first\nsecond\n", 1)},
+       {word_list("g01",
+                  "\xEF\xBB\xBF"
+                  "first\nsecond\n",
+                  1)},
        {"first", "second"},
        block("first", no_single_word, nothing_found, nothing_found) +
            block("second", "Single word : 1 words\n  second\n", nothing_found, nothing_found)},
@@ -229,10 +230,7 @@ TEST(EndToEndWordLists, CountLinesAndAcceptedWords) {
        {"pots", "inner"},
        block("pots", "Single word : 1 words\n  stop\n", nothing_found, nothing_found) +
            block("inner", no_single_word, nothing_found, nothing_found)},
-      {"no entries at all",
-       {},
-       {"a"},
-       block("a", no_single_word, too_short, too_short)},
+      {"no entries at all", {}, {"a"}, block("a", no_single_word, too_short, too_short)},
       {"no name that qualifies",
        {ignored_file("words", "a\n"), ignored_file("words1a", "a\n"), ignored_file("7", "a\n"),
         ignored_file("readme.txt", "a\n"), ignored_file("1x", "a\n")},
@@ -298,19 +296,19 @@ TEST(EndToEndSearches, WorkedExamples) {
                         "  ens : ilt : 1*1 entries\n    fm:sen\n    la:lit\n",
                         nothing_found)),
       search_case("aabb, equal parts printed once", "ab\nba\n", 2, {"aabb"},
-                  block("aabb", no_single_word,
-                        "  ab : ab : 2*2 entries\n    fm:ab\n    fm:ba\n    la:ab\n    la:ba\n", nothing_found)),
+                  block("aabb", no_single_word, "  ab : ab : 2*2 entries\n    fm:ab\n    fm:ba\n    la:ab\n    la:ba\n",
+                        nothing_found)),
       search_case("abb, the mirror is passed over", "b\nab\n", 2, {"abb"},
                   block("abb", no_single_word, "  b : ab : 1*1 entries\n    fm:b\n    la:ab\n", nothing_found)),
-      search_case("cab, groups sorted", "a\nb\nc\n", 3, {"cab"},
-                  block("cab", no_single_word, nothing_found,
-                        "  a : b : c : 1*1*1 entries\n    0:a\n    1:b\n    2:c\n")),
+      search_case(
+          "cab, groups sorted", "a\nb\nc\n", 3, {"cab"},
+          block("cab", no_single_word, nothing_found, "  a : b : c : 1*1*1 entries\n    0:a\n    1:b\n    2:c\n")),
       search_case("aabbc, a repeated group", "ab\nc\n", 2, {"aabbc"},
                   block("aabbc", no_single_word, nothing_found,
                         "  ab : ab : c : 1*1*1 entries\n    0:ab\n    1:ab\n    2:c\n")),
-      search_case("aaa, one word three times", "a\n", 1, {"aaa"},
-                  block("aaa", no_single_word, nothing_found,
-                        "  a : a : a : 1*1*1 entries\n    0:a\n    1:a\n    2:a\n")),
+      search_case(
+          "aaa, one word three times", "a\n", 1, {"aaa"},
+          block("aaa", no_single_word, nothing_found, "  a : a : a : 1*1*1 entries\n    0:a\n    1:a\n    2:a\n")),
       search_case("abcd, six divisions in assignment order", "a\nb\nc\nd\nab\nac\nad\nbc\nbd\ncd\n", 10, {"abcd"},
                   block("abcd", no_single_word,
                         "  ab : cd : 1*1 entries\n    fm:ab\n    la:cd\n"
@@ -335,12 +333,11 @@ TEST(EndToEndSearches, WorkedExamples) {
 TEST(EndToEndSearches, QueryLengthsAroundTheLimits) {
   // Each query is shuffled, has one division of each kind that fits it, and uses words
   // of this one list only.
-  const std::string words =
-      "a\nb\naaaaa\nbbbbb\nccccc\naaaaaa\naaaaaaaaaa\nbbbbbccccc\naaaaaaaaaaabbbbbccccc\n";
-  const std::string query_15 = "abcabcabcabcabc";         // aaaaa bbbbb ccccc
-  const std::string query_16 = "cbacbacbacbacbaa";        // aaaaaa bbbbb ccccc
-  const std::string query_20 = "abcabcabcabcabcaaaaa";    // aaaaaaaaaa bbbbb ccccc
-  const std::string query_21 = "abcabcabcabcabcaaaaaa";   // aaaaaaaaaaa bbbbb ccccc
+  const std::string words = "a\nb\naaaaa\nbbbbb\nccccc\naaaaaa\naaaaaaaaaa\nbbbbbccccc\naaaaaaaaaaabbbbbccccc\n";
+  const std::string query_15 = "abcabcabcabcabc";        // aaaaa bbbbb ccccc
+  const std::string query_16 = "cbacbacbacbacbaa";       // aaaaaa bbbbb ccccc
+  const std::string query_20 = "abcabcabcabcabcaaaaa";   // aaaaaaaaaa bbbbb ccccc
+  const std::string query_21 = "abcabcabcabcabcaaaaaa";  // aaaaaaaaaaa bbbbb ccccc
   ASSERT_EQ(query_15.size(), 15u);
   ASSERT_EQ(query_16.size(), 16u);
   ASSERT_EQ(query_20.size(), 20u);
@@ -349,17 +346,16 @@ TEST(EndToEndSearches, QueryLengthsAroundTheLimits) {
       search_case("1 byte", words, 9, {"a"}, block("a", "Single word : 1 words\n  a\n", too_short, too_short)),
       search_case("2 bytes", words, 9, {"ba"},
                   block("ba", no_single_word, "  a : b : 1*1 entries\n    fm:a\n    la:b\n", too_short)),
-      search_case("15 bytes", words, 9, {query_15},
-                  block(query_15, no_single_word,
-                        "  aaaaa : bbbbbccccc : 1*1 entries\n    fm:aaaaa\n    la:bbbbbccccc\n",
-                        "  aaaaa : bbbbb : ccccc : 1*1*1 entries\n    0:aaaaa\n    1:bbbbb\n    2:ccccc\n")),
+      search_case(
+          "15 bytes", words, 9, {query_15},
+          block(query_15, no_single_word, "  aaaaa : bbbbbccccc : 1*1 entries\n    fm:aaaaa\n    la:bbbbbccccc\n",
+                "  aaaaa : bbbbb : ccccc : 1*1*1 entries\n    0:aaaaa\n    1:bbbbb\n    2:ccccc\n")),
       search_case("16 bytes", words, 9, {query_16},
                   block(query_16, no_single_word,
                         "  aaaaaa : bbbbbccccc : 1*1 entries\n    fm:aaaaaa\n    la:bbbbbccccc\n", too_long)),
       search_case("20 bytes", words, 9, {query_20},
                   block(query_20, no_single_word,
-                        "  aaaaaaaaaa : bbbbbccccc : 1*1 entries\n    fm:aaaaaaaaaa\n    la:bbbbbccccc\n",
-                        too_long)),
+                        "  aaaaaaaaaa : bbbbbccccc : 1*1 entries\n    fm:aaaaaaaaaa\n    la:bbbbbccccc\n", too_long)),
       search_case("21 bytes, still looked up whole", words, 9, {query_21},
                   block(query_21, "Single word : 1 words\n  aaaaaaaaaaabbbbbccccc\n", too_long, too_long)),
   });

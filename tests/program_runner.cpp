@@ -26,9 +26,7 @@ namespace program_runner {
 
 namespace {
 
-[[noreturn]] void fail(const std::string& what) {
-  throw std::runtime_error(what + ": " + std::strerror(errno));
-}
+[[noreturn]] void fail(const std::string& what) { throw std::runtime_error(what + ": " + std::strerror(errno)); }
 
 std::string environment_value(const char* name) {
   const char* value = std::getenv(name);
@@ -95,14 +93,22 @@ enum child_step { step_chdir = 1, step_stdin, step_stderr, step_stdout, step_lim
 
 const char* step_name(int step) {
   switch (step) {
-    case step_chdir: return "entering the working directory";
-    case step_stdin: return "opening /dev/null as standard input";
-    case step_stderr: return "connecting standard error";
-    case step_stdout: return "setting up standard output";
-    case step_limits: return "setting the resource limits";
-    case step_signals: return "restoring the signal defaults";
-    case step_exec: return "executing the program";
-    default: return "starting the program";
+    case step_chdir:
+      return "entering the working directory";
+    case step_stdin:
+      return "opening /dev/null as standard input";
+    case step_stderr:
+      return "connecting standard error";
+    case step_stdout:
+      return "setting up standard output";
+    case step_limits:
+      return "setting the resource limits";
+    case step_signals:
+      return "restoring the signal defaults";
+    case step_exec:
+      return "executing the program";
+    default:
+      return "starting the program";
   }
 }
 

@@ -27,7 +27,10 @@ TEST(SignatureOf, SortsBytesAscendingAsUnsignedValues) {
       {"noon", "nnoo"},
       {"listen", "eilnst"},
       {"zyxwvutsrqponmlkjihgfedcba", "abcdefghijklmnopqrstuvwxyz"},
-      {"b\xff" "a\x01", "\x01" "ab\xff"},
+      {"b\xff"
+       "a\x01",
+       "\x01"
+       "ab\xff"},
   };
   for (const case_row& c : cases) EXPECT_EQ(signature_of(c.word), c.expected) << "word " << c.word;
 }

@@ -58,7 +58,8 @@ TEST(QueryParts, MasksTellWhichPartFitsInWhich) {
         bool fits = true;
         for (std::size_t letter = 0; letter < parts.letters.size(); ++letter)
           fits = fits && part_digit(parts, j, letter) <= part_digit(parts, i, letter);
-        EXPECT_EQ((part_mask(parts, j) & ~part_mask(parts, i)) == 0, fits) << "query " << query << ", " << j << " in " << i;
+        EXPECT_EQ((part_mask(parts, j) & ~part_mask(parts, i)) == 0, fits)
+            << "query " << query << ", " << j << " in " << i;
       }
   }
 }

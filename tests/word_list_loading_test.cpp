@@ -36,7 +36,10 @@ const line_case line_cases[] = {
     {"lone CR line is the empty word", "\r\nab\n", {"", "ab"}},
     {"CR inside a word joins it", "ab\rcd\n", {"abcd"}},
     {"CR only separators make one line", "one\rtwo\rthree\r", {"onetwothree"}},
-    {"0x1A at the start", "\x1A" "abc\n", {}},
+    {"0x1A at the start",
+     "\x1A"
+     "abc\n",
+     {}},
     {"0x1A on a line of its own", "alpha\n\x1A\nbeta\n", {"alpha"}},
     {"0x1A in the middle of a word", "alpha\nbe\x1Ata\ngamma\n", {"alpha", "be"}},
     {"0x1A at the end", "alpha\nbeta\n\x1A", {"alpha", "beta"}},
@@ -45,14 +48,20 @@ const line_case line_cases[] = {
     {"capitals", "Listen\nLISTEN\nlisten\n", {"listen"}},
     {"digits and hyphens", "x1\na-b\nab\n", {"ab"}},
     {"high bytes", "caf\xc3\xa9\n\xff\nok\n", {"ok"}},
-    {"byte-order mark costs the first line", "\xef\xbb\xbf" "first\nsecond\n", {"second"}},
+    {"byte-order mark costs the first line",
+     "\xef\xbb\xbf"
+     "first\nsecond\n",
+     {"second"}},
     {"empty line is the empty word", "a\n\nb\n", {"a", "", "b"}},
     {"no final line feed", "a\nlast", {"a", "last"}},
     {"final line feed adds no line", "a\n", {"a"}},
     {"nothing at all", "", {}},
     {"a single line feed", "\n", {""}},
     {"repeats are all handed over", "ab\nab\n", {"ab", "ab"}},
-    {"a bad line ends at its line feed", "ab\xff" "cd\nef\n", {"ef"}},
+    {"a bad line ends at its line feed",
+     "ab\xff"
+     "cd\nef\n",
+     {"ef"}},
     {"the file example", "listen\r\nsilent\n\nLISTEN\nten nis\nlisten", {"listen", "silent", "", "listen"}},
 };
 
@@ -84,9 +93,9 @@ TEST(WordListNames, EndInTwoDigits) {
   struct name_case {
     const char* name;
     bool qualifies;
-  } cases[] = {{"words01", true}, {"en.42", true}, {"list-07", true}, {"12", true}, {"77", true},
-               {"words", false},  {"words1a", false}, {"7", false},   {"", false},  {"1a1", false},
-               {"a\xd9\xa1\xd9\xa2", false}};
+  } cases[] = {{"words01", true}, {"en.42", true},  {"list-07", true},           {"12", true},
+               {"77", true},      {"words", false}, {"words1a", false},          {"7", false},
+               {"", false},       {"1a1", false},   {"a\xd9\xa1\xd9\xa2", false}};
   for (const name_case& c : cases) EXPECT_EQ(is_word_list_name(c.name), c.qualifies) << "name " << c.name;
 }
 

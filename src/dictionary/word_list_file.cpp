@@ -1,8 +1,8 @@
 #include "dictionary/word_list_file.h"
 
-#include <cerrno>
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <cerrno>
 
 #if defined(_WIN32)
 

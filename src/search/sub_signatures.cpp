@@ -101,7 +101,7 @@ present_parts find_present_parts(const query_parts& parts, presence_search how) 
   if (how == presence_search::automatic) {
     // A lookup costs about ten times what testing one signature in the scan does.
     how = std::uint64_t{parts.part_count} * 10 < signature_count() ? presence_search::look_up_each_part
-                                                                    : presence_search::scan_dictionary;
+                                                                   : presence_search::scan_dictionary;
   }
   if (how == presence_search::look_up_each_part)
     look_up_each_part(parts, present);

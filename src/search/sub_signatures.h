@@ -23,11 +23,11 @@
 #include "dictionary/signature_dictionary.h"
 
 struct query_parts {
-  std::string letters;                  // the distinct letters, ascending
-  std::vector<int> copies;              // how often each occurs in the query
-  std::vector<int> first_position;      // where its first copy stands in the signature
-  std::vector<std::uint32_t> radix;     // place value of each letter's digit
-  std::uint32_t part_count = 1;         // number of parts, the empty and the whole included
+  std::string letters;               // the distinct letters, ascending
+  std::vector<int> copies;           // how often each occurs in the query
+  std::vector<int> first_position;   // where its first copy stands in the signature
+  std::vector<std::uint32_t> radix;  // place value of each letter's digit
+  std::uint32_t part_count = 1;      // number of parts, the empty and the whole included
 };
 
 // The parts of a signature made of a..z only and of at most 20 bytes.
@@ -51,8 +51,8 @@ struct present_part {
 };
 
 struct present_parts {
-  std::vector<present_part> list;  // ascending by index, the empty part left out
-  std::vector<std::uint64_t> bits; // bit i set when part i is present
+  std::vector<present_part> list;   // ascending by index, the empty part left out
+  std::vector<std::uint64_t> bits;  // bit i set when part i is present
 };
 
 present_parts find_present_parts(const query_parts& parts, presence_search how = presence_search::automatic);

@@ -21,7 +21,9 @@ division pack(std::uint32_t first_number, std::size_t smallest, std::size_t midd
   return (std::uint64_t{first_number} << (2 * place_bits)) | (std::uint64_t{smallest} << place_bits) | middle;
 }
 
-std::size_t smallest_place(division d) { return static_cast<std::size_t>((d >> place_bits) & ((1u << place_bits) - 1)); }
+std::size_t smallest_place(division d) {
+  return static_cast<std::size_t>((d >> place_bits) & ((1u << place_bits) - 1));
+}
 std::size_t middle_place(division d) { return static_cast<std::size_t>(d & ((1u << place_bits) - 1)); }
 
 // What the search needs of each present part, in the order of the present list, kept
@@ -82,7 +84,8 @@ std::vector<division> find_divisions(const query_parts& parts, const present_par
     std::size_t end = static_cast<std::size_t>(std::upper_bound(index + i, index + list.size(), rest / 2) - index);
     for (std::size_t j = i; j < end; ++j) {
       if ((mask[j] & outside_rest) != 0 || !is_present(present, rest - index[j])) continue;
-      divisions.push_back(pack(first_assignment_number(parts, &facts.digits[i * letters], &facts.digits[j * letters]), i, j));
+      divisions.push_back(
+          pack(first_assignment_number(parts, &facts.digits[i * letters], &facts.digits[j * letters]), i, j));
     }
   }
   std::sort(divisions.begin(), divisions.end());

@@ -7,8 +7,8 @@
 namespace {
 
 void print_division(const present_part& first, const present_part& second) {
-  print_formatted("  %s : %s : %d*%d entries\n", first.signature.c_str(), second.signature.c_str(),
-                  first.words.size(), second.words.size());
+  print_formatted("  %s : %s : %d*%d entries\n", first.signature.c_str(), second.signature.c_str(), first.words.size(),
+                  second.words.size());
   print_words("    fm:", first.words);
   print_words("    la:", second.words);
 }

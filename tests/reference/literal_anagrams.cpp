@@ -108,8 +108,8 @@ void literal_search_two_words(std::string word) {
     if (!first_words) continue;
     const std::set<std::string>* second_words = literal_find(second);
     if (!second_words) continue;
-    print_formatted("  %s : %s : %d*%d entries\n", first.c_str(), second.c_str(),
-                    static_cast<int>(first_words->size()), static_cast<int>(second_words->size()));
+    print_formatted("  %s : %s : %d*%d entries\n", first.c_str(), second.c_str(), static_cast<int>(first_words->size()),
+                    static_cast<int>(second_words->size()));
     literal_print_words("    fm:", *first_words);
     literal_print_words("    la:", *second_words);
   }
