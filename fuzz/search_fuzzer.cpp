@@ -27,6 +27,7 @@
 #include <vector>
 
 #include "dictionary/signature_dictionary.h"
+#include "escaped.h"
 #include "output.h"
 #include "reference/literal_anagrams.h"
 #include "search/search.h"
@@ -38,17 +39,6 @@ namespace {
 #endif
 constexpr std::size_t longest_query = ANAGRAMS_FUZZ_LONGEST_QUERY;
 constexpr int most_further_queries = 3;
-
-void print_escaped(std::string_view bytes) {
-  for (unsigned char c : bytes) {
-    if (c == '\\' || c == '"')
-      std::fprintf(stderr, "\\%c", c);
-    else if (c >= 0x20 && c < 0x7F)
-      std::fputc(c, stderr);
-    else
-      std::fprintf(stderr, "\\x%02X", c);
-  }
-}
 
 // The line of text that holds byte at, and the one after it.
 std::string_view lines_around(std::string_view text, std::size_t at) {

@@ -22,31 +22,21 @@
 
 #include "dictionary/signature_dictionary.h"
 #include "dictionary/word_list_loading.h"
+#include "escaped.h"
 #include "reference/literal_anagrams.h"
 
 namespace {
 
 using word_list = std::vector<std::string>;
 
-void print_escaped(std::string_view bytes) {
-  constexpr std::size_t shown = 300;
-  for (std::size_t i = 0; i < bytes.size() && i < shown; ++i) {
-    auto c = static_cast<unsigned char>(bytes[i]);
-    if (c == '\\' || c == '"')
-      std::fprintf(stderr, "\\%c", c);
-    else if (c >= 0x20 && c < 0x7F)
-      std::fputc(c, stderr);
-    else
-      std::fprintf(stderr, "\\x%02X", c);
-  }
-  if (bytes.size() > shown) std::fprintf(stderr, "... (%zu bytes)", bytes.size());
-}
+// Enough of a word list to recognise it; the whole input is in the crash file.
+constexpr std::size_t shown_bytes = 300;
 
 void print_words(const char* label, const word_list& words) {
   std::fprintf(stderr, "  %s (%zu):", label, words.size());
   for (std::size_t i = 0; i < words.size() && i < 40; ++i) {
     std::fprintf(stderr, " \"");
-    print_escaped(words[i]);
+    print_escaped(words[i], shown_bytes);
     std::fprintf(stderr, "\"");
   }
   std::fprintf(stderr, words.size() > 40 ? " ...\n" : "\n");
@@ -54,7 +44,7 @@ void print_words(const char* label, const word_list& words) {
 
 [[noreturn]] void fail(const std::string& what, std::string_view list) {
   std::fprintf(stderr, "word_list_fuzzer: %s\n  word list: \"", what.c_str());
-  print_escaped(list);
+  print_escaped(list, shown_bytes);
   std::fprintf(stderr, "\"\n");
   std::abort();
 }

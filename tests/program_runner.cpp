@@ -77,6 +77,19 @@ void write_all(int fd, const char* data, std::size_t size) {
   }
 }
 
+// Writes bytes to the file at path, created when missing; mode is O_TRUNC or O_APPEND.
+void put_bytes(const std::string& path, int mode, const std::string& bytes) {
+  int fd = open(path.c_str(), O_WRONLY | O_CREAT | mode | O_CLOEXEC, 0644);
+  if (fd < 0) fail("opening " + path);
+  try {
+    write_all(fd, bytes.data(), bytes.size());
+  } catch (...) {
+    close(fd);
+    throw;
+  }
+  if (close(fd) != 0) fail("closing " + path);
+}
+
 void close_quietly(int& fd) {
   if (fd >= 0) close(fd);
   fd = -1;
@@ -147,16 +160,7 @@ temporary_folder::~temporary_folder() {
 std::string temporary_folder::path_of(const std::string& name) const { return path_ + "/" + name; }
 
 void temporary_folder::write_file(const std::string& name, const std::string& bytes) const {
-  std::string path = path_of(name);
-  int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-  if (fd < 0) fail("creating " + path);
-  try {
-    write_all(fd, bytes.data(), bytes.size());
-  } catch (...) {
-    close(fd);
-    throw;
-  }
-  if (close(fd) != 0) fail("closing " + path);
+  put_bytes(path_of(name), O_TRUNC, bytes);
 }
 
 std::string temporary_folder::read_file(const std::string& name) const {
@@ -184,16 +188,7 @@ void temporary_folder::make_directory(const std::string& name) const {
 }
 
 void temporary_folder::append_file(const std::string& name, const std::string& bytes) const {
-  std::string path = path_of(name);
-  int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0644);
-  if (fd < 0) fail("opening " + path);
-  try {
-    write_all(fd, bytes.data(), bytes.size());
-  } catch (...) {
-    close(fd);
-    throw;
-  }
-  if (close(fd) != 0) fail("closing " + path);
+  put_bytes(path_of(name), O_APPEND, bytes);
 }
 
 void temporary_folder::make_unix_socket(const std::string& name) const {
