@@ -19,6 +19,7 @@ actual=$(cd "$prefix/lists" && "$prefix/bin/anagrams" post; echo x)
 [ "$actual" = "${expected}x" ] || { echo "the installed program printed:"; echo "$actual"; exit 1; }
 
 page=$prefix/share/man/man1/anagrams.1
+command -v groff > /dev/null || { echo "groff is missing (Debian: groff-base); it checks the manual page"; exit 1; }
 warnings=$(groff -ww -z -man "$page" 2>&1)
 [ -z "$warnings" ] || { echo "groff warns about the manual page:"; echo "$warnings"; exit 1; }
 if command -v mandoc > /dev/null; then
