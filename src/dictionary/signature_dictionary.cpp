@@ -17,7 +17,8 @@ struct table_slot {
   std::uint32_t entry;
   std::uint32_t hash_bits;
 };
-constexpr std::uint32_t no_entry = 0xFFFFFFFFu;
+// No signature, or no word: the end of a chain is the mark its iterator stops at.
+constexpr std::uint32_t no_entry = word_set::no_word;
 
 // Made with calloc, so the pages of a table sized for more than it gets are never touched
 // and cost no memory.

@@ -33,6 +33,9 @@ std::size_t add_words(const std::string_view* words, std::size_t count);
 
 // The words of one present signature, ascending. Valid until the next add_word.
 struct word_set {
+  // What follows the greatest word of a signature.
+  static constexpr std::uint32_t no_word = 0xFFFFFFFFu;
+
   std::uint32_t first;  // the smallest word
   int count;
 
@@ -51,7 +54,7 @@ struct word_set {
   };
 
   iterator begin() const { return {first}; }
-  iterator end() const { return {0xFFFFFFFFu}; }
+  iterator end() const { return {no_word}; }
   int size() const { return count; }
 };
 

@@ -12,8 +12,9 @@ namespace {
 
 // A division into three present parts, packed so that divisions sort by their first
 // assignment number: that number (below 3^14), then the places in the present list of
-// its smallest and middle parts by index (a 15-byte query has at most 2^15 parts). The largest is what the two
-// leave over. Eight bytes each keep a search with many divisions small.
+// its smallest and middle parts by index (a 15-byte query has at most 2^15 parts). The
+// largest is what the two leave over. Eight bytes each keep a search with many
+// divisions small.
 using division = std::uint64_t;
 constexpr int place_bits = 16;
 
